@@ -130,7 +130,9 @@ Text TextBlank(int32_t n);
 Text TextConcatParts(std::initializer_list<std::string_view> parts);
 
 inline std::string_view TextPart(const Text& t) { return t.View(); }
-inline std::string_view TextPart(const char* s) { return s ? std::string_view(s) : std::string_view(); }
+inline std::string_view TextPart(const char* s) {
+  return s ? std::string_view(s) : std::string_view();
+}
 
 template <typename... Parts>
 Text TextConcat(const Parts&... parts) {
