@@ -1,6 +1,7 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace sl {
@@ -30,6 +31,12 @@ bool MatchesAt(Bytes b, size_t i, Bytes sought, bool ignoreCase) {
 
 std::string Copy(Bytes b) { return std::string(b); }
 
+// Lengths are 32-bit: a value that cannot be measured is treated like memory
+// that cannot be obtained, which ends the program.
+void RequireMeasurable(size_t size) {
+  if (size > static_cast<size_t>(INT32_MAX)) std::abort();
+}
+
 }  // namespace
 
 // ---- Value types -----------------------------------------------------------
@@ -41,10 +48,13 @@ Text::Text(const char* s) {
   }
 }
 
-Text::Text(std::string_view bytes) : bytes_(bytes.substr(0, bytes.find('\0'))), present_(true) {}
+Text::Text(std::string_view bytes) : bytes_(bytes.substr(0, bytes.find('\0'))), present_(true) {
+  RequireMeasurable(bytes_.size());
+}
 
 Text::Text(std::string&& bytes) : bytes_(std::move(bytes)), present_(true) {
   if (size_t zero = bytes_.find('\0'); zero != std::string::npos) bytes_.resize(zero);
+  RequireMeasurable(bytes_.size());
 }
 
 Text Text::Result(std::string&& bytes) {
@@ -52,9 +62,12 @@ Text Text::Result(std::string&& bytes) {
   return Text(std::move(bytes));
 }
 
-ByteBuffer::ByteBuffer(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+ByteBuffer::ByteBuffer(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
+  RequireMeasurable(bytes_.size());
+}
 
 ByteBuffer::ByteBuffer(const void* data, size_t size) {
+  RequireMeasurable(size);
   if (size > 0) {
     const auto* p = static_cast<const uint8_t*>(data);
     bytes_.assign(p, p + size);
@@ -284,6 +297,7 @@ Text TextBlank(int32_t n) {
 Text TextConcatParts(std::initializer_list<std::string_view> parts) {
   size_t total = 0;
   for (std::string_view p : parts) total += p.size();
+  RequireMeasurable(total);
   std::string out;
   out.reserve(total);
   for (std::string_view p : parts) out.append(p);
@@ -317,6 +331,7 @@ ByteBuffer BytesBlank(int32_t n) {
 ByteBuffer BytesConcatParts(std::initializer_list<std::span<const uint8_t>> parts) {
   size_t total = 0;
   for (auto p : parts) total += p.size();
+  RequireMeasurable(total);
   std::vector<uint8_t> out;
   out.reserve(total);
   for (auto p : parts) out.insert(out.end(), p.begin(), p.end());
