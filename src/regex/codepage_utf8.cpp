@@ -70,19 +70,20 @@ bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 }  // namespace
 
 std::u16string ToWide(std::string_view bytes) {
-  std::u16string out;
-  out.reserve(bytes.size());
+  // No byte sequence gives more code units than it has bytes.
+  std::u16string out(bytes.size(), u'\0');
+  size_t n = 0;
   size_t i = 0;
   while (i < bytes.size()) {
     auto c = static_cast<unsigned char>(bytes[i]);
     if (c < 0x80) {
-      out += static_cast<char16_t>(c);
+      out[n++] = static_cast<char16_t>(c);
       ++i;
       continue;
     }
     int length = SequenceLength(bytes, i);
     if (length < 0) {
-      out += kReplacement;
+      out[n++] = kReplacement;
       i += static_cast<size_t>(-length);
       continue;
     }
@@ -92,13 +93,14 @@ std::u16string ToWide(std::string_view bytes) {
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      out[n++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+      out[n++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out += static_cast<char16_t>(cp);
+      out[n++] = static_cast<char16_t>(cp);
     }
     i += static_cast<size_t>(length);
   }
+  out.resize(n);
   return out;
 }
 
