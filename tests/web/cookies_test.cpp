@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
+
+#include "printing.h"
 
 namespace sl {
 namespace {
@@ -14,6 +18,10 @@ struct MergeCase {
   const char* received;
   const char* merged;
 };
+
+void PrintTo(const MergeCase& c, std::ostream* os) {
+  *os << Shown(c.sent) << " + " << Shown(c.received);
+}
 
 class MergeCookiesTest : public testing::TestWithParam<MergeCase> {};
 
@@ -51,6 +59,8 @@ struct CollectCase {
   const char* block;
   const char* cookies;
 };
+
+void PrintTo(const CollectCase& c, std::ostream* os) { *os << Shown(c.block); }
 
 class CollectSetCookiesTest : public testing::TestWithParam<CollectCase> {};
 

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
+
+#include "printing.h"
 
 namespace sl {
 namespace {
@@ -21,6 +25,8 @@ struct Case {
   const char* in;
   const char* out;
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << Shown(c.in); }
 
 class NormalizeHeaderNamesTest : public testing::TestWithParam<Case> {};
 
@@ -68,6 +74,11 @@ struct CompleteCase {
   bool complete;
   const char* out;
 };
+
+void PrintTo(const CompleteCase& c, std::ostream* os) {
+  *os << Shown(c.block) << " method=" << c.methodIndex << " cookies=" << Shown(c.cookies)
+      << " complete=" << c.complete;
+}
 
 class CompleteRequestHeadersTest : public testing::TestWithParam<CompleteCase> {};
 

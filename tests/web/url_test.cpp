@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <optional>
 #include <string>
+
+#include "printing.h"
 
 namespace sl {
 namespace {
@@ -17,6 +21,11 @@ struct HostCase {
   std::optional<int32_t> domainLevels;
   const char* host;
 };
+
+void PrintTo(const HostCase& c, std::ostream* os) {
+  *os << Shown(c.address) << " main=" << c.mainDomainOnly << " port=" << c.keepPort
+      << " levels=" << Shown(c.domainLevels);
+}
 
 class UrlHostTest : public testing::TestWithParam<HostCase> {};
 
@@ -63,6 +72,8 @@ struct PortPathCase {
   int32_t port;
   const char* path;
 };
+
+void PrintTo(const PortPathCase& c, std::ostream* os) { *os << Shown(c.address); }
 
 class UrlPortPathTest : public testing::TestWithParam<PortPathCase> {};
 

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
 #include "fake_transport.h"
 #include "web/headers.h"
 #include "web/response_body.h"
+
+#include "printing.h"
 
 namespace sl {
 namespace {
@@ -113,6 +117,8 @@ struct MethodCase {
   int32_t method;
   const char* name;
 };
+
+void PrintTo(const MethodCase& c, std::ostream* os) { *os << c.method << " " << c.name; }
 
 class WebRequestMethodTest : public testing::TestWithParam<MethodCase> {};
 
@@ -305,6 +311,8 @@ struct EarlyExitCase {
   std::vector<std::string> calls;
   std::vector<TransportHandle> closed;
 };
+
+void PrintTo(const EarlyExitCase& c, std::ostream* os) { *os << c.failing << " fails"; }
 
 class WebRequestEarlyExitTest : public testing::TestWithParam<EarlyExitCase> {};
 
