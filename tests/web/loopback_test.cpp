@@ -74,6 +74,20 @@ TEST_F(LoopbackTest, DefaultGetSendsThePathAsTypedAndTheDefaultLines) {
             "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\n");
 }
 
+// Only Host and the agent join the caller's lines: no Accept, Expect or
+// Accept-Encoding of the transport's own.
+TEST_F(LoopbackTest, IncompleteHeaderBlockGoesAsGiven) {
+  ScriptedServer server({{"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}});
+  options_.headers = "x-only: 1\r\nX-Empty:";
+  options_.completeHeaders = false;
+  WebRequest(server.Url("/").c_str(), options_);
+  ASSERT_EQ(server.Received().size(), 1u);
+  EXPECT_EQ(HeaderLines(server.Received()[0]),
+            (std::vector<std::string>{"Host: 127.0.0.1:" + std::to_string(server.Port()),
+                                      std::string("User-Agent: ") + kDefaultUserAgent,
+                                      "X-Empty:", "X-Only: 1"}));
+}
+
 TEST_F(LoopbackTest, BytesARequestLineCannotCarryAreEscaped) {
   ScriptedServer server({{"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}});
   WebRequest(server.Url("/a b?c d").c_str(), options_);
@@ -260,6 +274,13 @@ TEST_F(BodyTest, GetSendsNoBody) {
   EXPECT_EQ(request.method, "GET");
   EXPECT_EQ(request.body, "");
   EXPECT_FALSE(request.Has("Content-Length"));
+}
+
+TEST_F(BodyTest, HeadGetsTheHeadersWithoutWaitingForABody) {
+  options_.method = 2;
+  EXPECT_EQ(BytesLength(WebRequest(server_.Url("/in").c_str(), options_)), 0);
+  EXPECT_EQ(Only().method, "HEAD");
+  EXPECT_NE(S(*options_.rawHeaders).find("\r\nContent-Length: 4\r\n"), std::string::npos);
 }
 
 TEST_F(BodyTest, LargeBinaryPostArrivesWholeWithoutWaitingForContinue) {
