@@ -3,9 +3,10 @@
 // Sessions and connections only hold settings; a request owns one curl
 // transfer on a multi handle of its own, which SendRequest runs up to the
 // first body bytes and ReadFile runs further whenever its bytes are used up,
-// so that a body is never held whole in the transport. Redirects, TLS and the
-// process-wide in-memory cookie store are curl's; the time-outs are checked
-// here, at millisecond precision.
+// so that a body is never held whole in the transport. Nothing is cached:
+// every request is a fresh download. Redirects, TLS and the process-wide
+// in-memory cookie store are curl's; the time-outs are checked here, at
+// millisecond precision.
 #include <curl/curl.h>
 
 #include <algorithm>

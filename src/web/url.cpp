@@ -31,7 +31,8 @@ Text HostByLevels(Text u, bool mainDomainOnly, int32_t levels) {
   if (const int32_t slash = TextFind(u, "/"); slash != -1) u = TextLeft(u, slash - 1);
   const int32_t length = TextLength(u);
   int32_t p = length;
-  for (int32_t i = 0; i < levels; ++i) p = TextFindLast(u, ".", p);
+  // Once a search fails every later one fails too.
+  for (int32_t i = 0; i < levels && p != -1; ++i) p = TextFindLast(u, ".", p);
   const int32_t q = TextFindLast(u, ".", p);
   if (mainDomainOnly) return TextRight(u, length - q);
   if (q != -1) {

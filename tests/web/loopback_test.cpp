@@ -398,7 +398,7 @@ class TimeoutTest : public LoopbackTest {
     return std::chrono::steady_clock::now() - start;
   }
 
-  ScopedTransportTimeouts short_{{300ms, 300ms}};
+  ScopedTransportTimeouts short_{{300ms, 1s}};
   ByteBuffer body_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -62,6 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Edges, UrlHostTest,
                              HostCase{"http://a.b/x", true, false, 1, "a.b"},
                              HostCase{"http://a.b:81/x", false, true, 0, "a.b:81"},
                              HostCase{"http://a.b.c.d/x", false, false, -3, "c.d"},
+                             HostCase{"http://a.b.c.d/x", true, false, INT32_MAX, "a.b.c.d"},
                              HostCase{"a.b.c.d", true, false, 2, "b.c.d"},
                              // The last byte is never a label separator.
                              HostCase{"http://a.b.c./x", true, false, 0, "c."},
