@@ -70,6 +70,14 @@ std::string_view TrimBlanks(std::string_view s) {
 
 std::string Copy(const char* s) { return s ? std::string(s) : std::string(); }
 
+// A value that goes into a header line of curl's own ends at a line break, so
+// that it cannot add lines of its own.
+std::string FirstLine(const char* s) {
+  std::string line = Copy(s);
+  line.resize(std::min(line.find_first_of("\r\n"), line.size()));
+  return line;
+}
+
 // Host names and bracketed IPv6 literals only: anything else (a "@", "/",
 // "?" or blank) would make the URL name another server than the one given.
 bool PlausibleHost(std::string_view host) {
@@ -512,7 +520,7 @@ class CurlTransport final : public Transport {
                        const char* proxyBypass, uint32_t) override {
     Session session;
     session.hasAgent = agent != nullptr;
-    session.agent = Copy(agent);
+    session.agent = FirstLine(agent);
     session.accessType = accessType;
     if (accessType == kOpenTypeProxy) {
       session.proxyList = Copy(proxyName);
@@ -541,14 +549,15 @@ class CurlTransport final : public Transport {
     std::string accept;
     for (const char* const* type = acceptTypes; type && *type; ++type) {
       if (!accept.empty()) accept += ", ";
-      accept += *type;
+      accept += FirstLine(*type);
     }
     const bool http10 = version && std::string_view(version) == "HTTP/1.0";
     std::lock_guard lock(mutex_);
     const Connection* connection = Find<Connection>(connectionHandle);
     if (!connection) return kNullHandle;
     return AddLocked(std::make_unique<Request>(*connection, method, Copy(objectName), http10,
-                                               Copy(referrer), accept, flags, cookieStore_.get()));
+                                               FirstLine(referrer), accept, flags,
+                                               cookieStore_.get()));
   }
 
   bool SetOption(TransportHandle handle, uint32_t option, const void* buffer,

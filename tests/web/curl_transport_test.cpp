@@ -160,6 +160,25 @@ TEST_F(CurlTransportTest, RefusesHostsThatWouldNameAnotherServer) {
   EXPECT_FALSE(transport_.CloseHandle(session));
 }
 
+TEST_F(CurlTransportTest, AgentAndReferrerCannotAddHeaderLines) {
+  testing_web::ScriptedServer server({{"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}});
+  const TransportHandle session =
+      transport_.Open("agent\r\nX-Injected: 1", kOpenTypeDirect, nullptr, nullptr, 0);
+  const TransportHandle connection =
+      transport_.Connect(session, "127.0.0.1", server.Port(), nullptr, nullptr, kServiceHttp, 0, 0);
+  const TransportHandle request = transport_.OpenRequest(
+      connection, "GET", "/", "HTTP/1.1", "http://r/\nX-Also: 1", nullptr, kFlagReload, 0);
+  EXPECT_TRUE(transport_.SendRequest(request, nullptr, 0, nullptr, 0));
+  for (const TransportHandle handle : {request, connection, session}) {
+    transport_.CloseHandle(handle);
+  }
+  ASSERT_EQ(server.Received().size(), 1u);
+  const std::string sent = server.Received()[0];
+  EXPECT_NE(sent.find("\r\nUser-Agent: agent\r\n"), std::string::npos) << sent;
+  EXPECT_NE(sent.find("\r\nReferer: http://r/\r\n"), std::string::npos) << sent;
+  EXPECT_EQ(sent.find("X-"), std::string::npos) << sent;
+}
+
 TEST_F(CurlTransportTest, ReadsNoMoreThanAskedAndQueriesOnlyWhatFits) {
   RecordingServer server;
   server.Routes().Get("/", [](const httplib::Request&, httplib::Response& response) {
