@@ -70,8 +70,8 @@ class Transport {
   virtual bool SetOption(TransportHandle handle, uint32_t option, const void* buffer,
                          uint32_t length) = 0;
 
-  // Sends the request with the extra header lines and the body, and waits for
-  // the response headers.
+  // Sends the request with the extra header lines (a length of UINT32_MAX:
+  // up to the zero byte) and the body, and waits for the response headers.
   virtual bool SendRequest(TransportHandle request, const char* headers, uint32_t headersLength,
                            const void* body, uint32_t bodyLength) = 0;
 

@@ -576,8 +576,11 @@ class CurlTransport final : public Transport {
                    const void* body, uint32_t bodyLength) override {
     Request* request = FindRequest(handle);
     if (!request) return false;
-    const std::string_view block =
-        headers ? std::string_view(headers, headersLength) : std::string_view();
+    // A length of all ones stands for a zero-terminated block.
+    const std::string_view block = !headers ? std::string_view()
+                                   : headersLength == UINT32_MAX
+                                       ? std::string_view(headers)
+                                       : std::string_view(headers, headersLength);
     const std::span<const uint8_t> bytes =
         body ? std::span(static_cast<const uint8_t*>(body), bodyLength)
              : std::span<const uint8_t>();
