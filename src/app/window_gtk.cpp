@@ -76,18 +76,19 @@ gboolean DrawCaption(GtkWidget* widget, cairo_t* cr, gpointer data) {
 }
 
 // The desktop's default handler for the address, else the one for HTML files.
+// Both are asked synchronously, so that the box knows whether the open worked.
 bool OpenAddress(GtkWindow* parent, const char* address) {
+  GObjectRef<GdkAppLaunchContext> context(
+      gdk_display_get_app_launch_context(gtk_widget_get_display(GTK_WIDGET(parent))));
+  GAppLaunchContext* launch = G_APP_LAUNCH_CONTEXT(context.Get());
   GError* error = nullptr;
-  if (gtk_show_uri_on_window(parent, address, GDK_CURRENT_TIME, &error)) return true;
+  if (g_app_info_launch_default_for_uri(address, launch, &error)) return true;
   g_clear_error(&error);
   GObjectRef<GAppInfo> html(g_app_info_get_default_for_type("text/html", FALSE));
   if (!html) return false;
   GList uris{};
   uris.data = const_cast<char*>(address);
-  GObjectRef<GdkAppLaunchContext> context(
-      gdk_display_get_app_launch_context(gtk_widget_get_display(GTK_WIDGET(parent))));
-  bool launched =
-      g_app_info_launch_uris(html.Get(), &uris, G_APP_LAUNCH_CONTEXT(context.Get()), &error);
+  const bool launched = g_app_info_launch_uris(html.Get(), &uris, launch, &error);
   g_clear_error(&error);
   return launched;
 }
