@@ -68,11 +68,10 @@ class ProgramTest : public ::testing::Test {
   }
   bool HaveDisplay() {
     return getenv("DISPLAY") != nullptr && Output("xdpyinfo >/dev/null 2>&1 && echo yes") == "yes";
-  }, std::chrono::seconds(5)) == 0;
-}
+  }
 
-TempDir dir{std::filesystem::current_path()};
-std::string program;
+  TempDir dir{std::filesystem::current_path()};
+  std::string program;
 };
 
 TEST_F(ProgramTest, WithoutADisplayItReportsAndExitsWith255) {
