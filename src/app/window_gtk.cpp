@@ -265,13 +265,28 @@ void GtkMainWindow::AppendText(ControlId editBox, const Text& text) {
   GtkTextView* view = GTK_TEXT_VIEW(state.widget);
   GtkTextBuffer* buffer = gtk_text_view_get_buffer(view);
   GtkTextIter end;
+  GtkTextIter caret;
+  GtkTextIter bound;
   gtk_text_buffer_get_end_iter(buffer, &end);
-  gtk_text_buffer_place_cursor(buffer, &end);
-  // Scrolls once the layout has caught up, to wherever the caret is by then:
-  // no relayout of the whole buffer for each line.
-  gtk_text_view_scroll_mark_onscreen(view, gtk_text_buffer_get_insert(buffer));
-  std::string valid = ValidUtf8(text.View());
-  gtk_text_buffer_insert_at_cursor(buffer, valid.data(), static_cast<gint>(valid.size()));
+  gtk_text_buffer_get_iter_at_mark(buffer, &caret, gtk_text_buffer_get_insert(buffer));
+  gtk_text_buffer_get_iter_at_mark(buffer, &bound, gtk_text_buffer_get_selection_bound(buffer));
+  const bool caretAtEnd = gtk_text_iter_equal(&caret, &end) && gtk_text_iter_equal(&bound, &end);
+  // Placing the caret where it already is, and asking again for a scroll that
+  // is still pending, would only cost time: the text view answers every move
+  // of the caret, and each scroll request makes a mark of its own.
+  if (!caretAtEnd) gtk_text_buffer_place_cursor(buffer, &end);
+  if (!caretAtEnd || !followCaret_) {
+    // Scrolls once the layout has caught up, to wherever the caret is by
+    // then: no relayout of the whole buffer for each line.
+    gtk_text_view_scroll_mark_onscreen(view, gtk_text_buffer_get_insert(buffer));
+  }
+  const std::string_view bytes = text.View();
+  if (g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr)) {
+    gtk_text_buffer_insert_at_cursor(buffer, bytes.data(), static_cast<gint>(bytes.size()));
+  } else {
+    const std::string valid = ValidUtf8(bytes);
+    gtk_text_buffer_insert_at_cursor(buffer, valid.data(), static_cast<gint>(valid.size()));
+  }
   followCaret_ = true;
 }
 
