@@ -219,11 +219,20 @@ TEST_F(GtkWindowTest, AppendTextGoesToTheEndShowsItAndDropsTheSelection) {
   // Once the lines are laid out, the view shows the end.
   GtkAdjustment* v =
       gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(window.Placed(kLinks)));
-  EXPECT_TRUE(PumpUntil([&] {
+  auto endShown = [&] {
     return gtk_adjustment_get_upper(v) > 1000 &&
            gtk_adjustment_get_value(v) + gtk_adjustment_get_page_size(v) >=
                gtk_adjustment_get_upper(v) - 1;
-  }));
+  };
+  EXPECT_TRUE(PumpUntil(endShown));
+
+  // The user scrolls up with the wheel; the next line brings the end back.
+  std::vector<std::string> wheel = MouseTo(window, kLinks);
+  wheel.insert(wheel.end(), {"click", "--repeat", "10", "4"});
+  ASSERT_TRUE(Xdotool(wheel));
+  EXPECT_TRUE(PumpUntil([&] { return !endShown(); }, std::chrono::seconds(3)));
+  window.AppendText(kLinks, "last\r\n");
+  EXPECT_TRUE(PumpUntil(endShown));
 }
 
 TEST_F(GtkWindowTest, TabCyclesTheThreeControlsEnterDoesNothingSpacePresses) {
