@@ -44,7 +44,10 @@ constexpr const char* kCss =
     "entry { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
     "button { min-height: 0; min-width: 0; padding: 0 4px; }\n"
     "textview text { color: #000000; background-color: #ffffff; }\n"
-    "entry { color: #000000; background-color: #ffffff; }\n";
+    "entry { color: #000000; background-color: #ffffff; }\n"
+    // Edit boxes hide their selection while another control has the focus.
+    "textview:not(:focus) text selection, entry:not(:focus) selection {"
+    " background-color: transparent; color: #000000; }\n";
 
 void SetColour(cairo_t* cr, Rgb c) {
   cairo_set_source_rgb(cr, c.red / 255.0, c.green / 255.0, c.blue / 255.0);
