@@ -222,7 +222,9 @@ void GtkMainWindow::BuildControl(GtkFixed* fixed, ControlState& state) {
       break;
   }
   state.placed = placed;
-  gtk_widget_set_can_focus(placed, d.tabStop || d.kind == ControlKind::kMultiLineEdit);
+  // Only the three tab stops take the keyboard; the link box's scroller does not.
+  gtk_widget_set_can_focus(state.widget, d.tabStop);
+  if (state.widget != placed) gtk_widget_set_can_focus(placed, FALSE);
   gtk_style_context_add_provider(gtk_widget_get_style_context(placed),
                                  GTK_STYLE_PROVIDER(css_.Get()),
                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
