@@ -2,6 +2,7 @@
 #include "regex/codepage.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace sl::codepage {
 
@@ -67,6 +68,41 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+// Text is mostly ASCII, which both directions copy eight units at a time: a
+// block is taken only when every unit in it is plain ASCII, and each of its
+// units then maps to exactly one unit on the other side. The tests look at
+// whole 64-bit words of a local copy, whatever the byte order.
+constexpr size_t kBlock = 8;
+
+// The eight bytes at `p` widened into `wide`, when they are all ASCII.
+bool WidenAsciiBlock(const char* p, char16_t* wide) {
+  unsigned char bytes[kBlock];
+  std::memcpy(bytes, p, kBlock);
+  uint64_t word = 0;
+  std::memcpy(&word, bytes, kBlock);
+  if ((word & 0x8080808080808080u) != 0) return false;
+  for (size_t k = 0; k < kBlock; ++k) wide[k] = bytes[k];
+  return true;
+}
+
+// The eight units at `p` narrowed into `narrow`, when they are all ASCII and
+// none is the NUL that ends the conversion.
+bool NarrowAsciiBlock(const char16_t* p, char* narrow) {
+  char16_t units[kBlock];
+  std::memcpy(units, p, sizeof units);
+  uint64_t words[2];
+  std::memcpy(words, units, sizeof words);
+  constexpr uint64_t kNonAscii = 0xFF80FF80FF80FF80u;
+  if (((words[0] | words[1]) & kNonAscii) != 0) return false;
+  // With every unit below 0x80, a unit borrows on subtracting one, and so
+  // sets its top bit, only when it is zero.
+  constexpr uint64_t kOnes = 0x0001000100010001u;
+  constexpr uint64_t kTops = 0x8000800080008000u;
+  if ((((words[0] - kOnes) | (words[1] - kOnes)) & kTops) != 0) return false;
+  for (size_t k = 0; k < kBlock; ++k) narrow[k] = static_cast<char>(units[k]);
+  return true;
+}
+
 }  // namespace
 
 std::u16string ToWide(std::string_view bytes) {
@@ -75,6 +111,11 @@ std::u16string ToWide(std::string_view bytes) {
   size_t n = 0;
   size_t i = 0;
   while (i < bytes.size()) {
+    if (bytes.size() - i >= kBlock && WidenAsciiBlock(bytes.data() + i, out.data() + n)) {
+      n += kBlock;
+      i += kBlock;
+      continue;
+    }
     auto c = static_cast<unsigned char>(bytes[i]);
     if (c < 0x80) {
       out[n++] = static_cast<char16_t>(c);
@@ -108,6 +149,12 @@ std::string FromWide(std::u16string_view wide) {
   std::string out;
   out.reserve(wide.size());
   for (size_t i = 0; i < wide.size(); ++i) {
+    char narrow[kBlock];
+    if (wide.size() - i >= kBlock && NarrowAsciiBlock(wide.data() + i, narrow)) {
+      out.append(narrow, kBlock);
+      i += kBlock - 1;
+      continue;
+    }
     char16_t u = wide[i];
     if (u == 0) break;
     if (IsHighSurrogate(u) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) {
