@@ -102,15 +102,18 @@ std::optional<Compiled> Compile(const Settings& settings) {
   return compiled;
 }
 
-// Runs the pattern over `subject` and calls onMatch(ovector) for each match:
-// only the first unless `global`. A global run resumes at the end of each
-// match, and one character further after an empty match, so it always ends.
-// False when the subject cannot be matched or the engine fails.
+// Runs the pattern over the string `subjectValue` and calls onMatch(ovector)
+// for each match: only the first unless `global`. A global run resumes at the
+// end of each match, and one character further after an empty match, so it
+// always ends. False when the subject cannot be matched or the engine fails.
+// A string made from text is well-formed by construction; any other is
+// checked first.
 template <typename OnMatch>
-bool ForEachMatch(const Compiled& compiled, std::u16string_view subject, bool global,
+bool ForEachMatch(const Compiled& compiled, const Variant& subjectValue, bool global,
                   OnMatch onMatch) {
+  const std::u16string_view subject = subjectValue.StringValue();
   if (subject.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return false;
-  if (!IsWellFormed(subject)) return false;
+  if (!subjectValue.IsKnownWellFormed() && !IsWellFormed(subject)) return false;
   MatchData data(pcre2_match_data_create_from_pattern(compiled.code.get(), nullptr));
   MatchContext context(pcre2_match_context_create(nullptr));
   JitStack stack(pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr));
@@ -220,7 +223,7 @@ struct MatchList {
   Variant Group(size_t match, size_t group) const {
     const PCRE2_SIZE* o = Offsets(match) + 2 * group;
     if (o[0] == PCRE2_UNSET) return Variant();
-    return Variant::FromString(std::u16string(subject.StringValue().substr(o[0], o[1] - o[0])));
+    return subject.Substring(o[0], o[1] - o[0]);
   }
 };
 
@@ -393,14 +396,15 @@ std::vector<Piece> ParseReplacement(std::u16string_view r, uint32_t groups) {
   return pieces;
 }
 
-std::optional<std::u16string> Replace(const Settings& settings, std::u16string_view subject,
+std::optional<std::u16string> Replace(const Settings& settings, const Variant& subjectValue,
                                       std::u16string_view replacement) {
+  const std::u16string_view subject = subjectValue.StringValue();
   std::optional<Compiled> compiled = Compile(settings);
   if (!compiled) return std::nullopt;
   std::vector<Piece> pieces = ParseReplacement(replacement, compiled->groups);
   std::u16string out;
   size_t copied = 0;
-  bool ok = ForEachMatch(*compiled, subject, settings.global, [&](const PCRE2_SIZE* ovector) {
+  bool ok = ForEachMatch(*compiled, subjectValue, settings.global, [&](const PCRE2_SIZE* ovector) {
     out.append(subject.substr(copied, ovector[0] - copied));
     for (const Piece& piece : pieces) {
       switch (piece.kind) {
@@ -492,11 +496,10 @@ class RegExpObject final : public Object {
     std::optional<Compiled> compiled = Compile(settings_);
     if (!compiled) return Status::ComponentError;
     matches->pairs = compiled->groups + 1;
-    bool ok = ForEachMatch(*compiled, matches->subject.StringValue(), settings_.global,
-                           [&](const PCRE2_SIZE* ovector) {
-                             matches->offsets.insert(matches->offsets.end(), ovector,
-                                                     ovector + 2 * matches->pairs);
-                           });
+    bool ok =
+        ForEachMatch(*compiled, matches->subject, settings_.global, [&](const PCRE2_SIZE* ovector) {
+          matches->offsets.insert(matches->offsets.end(), ovector, ovector + 2 * matches->pairs);
+        });
     if (!ok) return Status::ComponentError;
     result = Variant::FromObject(ObjectRef(std::make_shared<MatchCollectionObject>(matches)));
     return Status::Ok;
@@ -508,8 +511,7 @@ class RegExpObject final : public Object {
     Variant replacement;
     if (Status s = Convert(args[0], VariantKind::String, subject); s != Status::Ok) return s;
     if (Status s = Convert(args[1], VariantKind::String, replacement); s != Status::Ok) return s;
-    std::optional<std::u16string> out =
-        Replace(settings_, subject.StringValue(), replacement.StringValue());
+    std::optional<std::u16string> out = Replace(settings_, subject, replacement.StringValue());
     if (!out) return Status::ComponentError;
     result = Variant::FromString(std::move(*out));
     return Status::Ok;

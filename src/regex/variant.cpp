@@ -182,8 +182,10 @@ Variant Variant::FromDouble(double value) {
 }
 
 Variant Variant::FromString(std::u16string value) {
+  auto owner = std::make_shared<const std::u16string>(std::move(value));
+  std::u16string_view chars = *owner;
   Variant v;
-  v.value_ = std::make_shared<const std::u16string>(std::move(value));
+  v.value_ = SharedString{std::move(owner), chars, false};
   return v;
 }
 
@@ -193,7 +195,21 @@ Variant Variant::FromObject(ObjectRef object) {
   return v;
 }
 
-Variant Variant::FromText(const Text& text) { return FromString(codepage::ToWide(text.View())); }
+Variant Variant::FromText(const Text& text) {
+  Variant v = FromString(codepage::ToWide(text.View()));
+  std::get<SharedString>(v.value_).wellFormed = true;
+  return v;
+}
+
+Variant Variant::Substring(size_t offset, size_t length) const {
+  const SharedString* s = std::get_if<SharedString>(&value_);
+  if (s == nullptr || offset > s->chars.size() || length > s->chars.size() - offset) {
+    return Variant();
+  }
+  Variant v;
+  v.value_ = SharedString{s->owner, s->chars.substr(offset, length), false};
+  return v;
+}
 
 bool Variant::BoolValue() const {
   const bool* b = std::get_if<bool>(&value_);
@@ -212,12 +228,22 @@ double Variant::DoubleValue() const {
 
 std::u16string_view Variant::StringValue() const {
   const SharedString* s = std::get_if<SharedString>(&value_);
-  return s != nullptr ? std::u16string_view(**s) : std::u16string_view();
+  return s != nullptr ? s->chars : std::u16string_view();
 }
 
-ObjectRef Variant::ObjectValue() const {
+bool Variant::IsKnownWellFormed() const {
+  const SharedString* s = std::get_if<SharedString>(&value_);
+  return s != nullptr && s->wellFormed;
+}
+
+ObjectRef Variant::ObjectValue() const& {
   const ObjectRef* o = std::get_if<ObjectRef>(&value_);
   return o != nullptr ? *o : ObjectRef();
+}
+
+ObjectRef Variant::ObjectValue() && {
+  ObjectRef* o = std::get_if<ObjectRef>(&value_);
+  return o != nullptr ? std::move(*o) : ObjectRef();
 }
 
 std::optional<Variant> ChangeType(const Variant& value, VariantKind kind) {
@@ -255,6 +281,8 @@ Text VariantToText(const Variant& value) {
 double VariantToNumber(const Variant& value) { return ToDouble(value).value_or(0.0); }
 
 ObjectRef VariantToObject(const Variant& value) { return value.ObjectValue(); }
+
+ObjectRef VariantToObject(Variant&& value) { return std::move(value).ObjectValue(); }
 
 int32_t TruncateToInt32(double value) {
   if (std::isnan(value)) return 0;

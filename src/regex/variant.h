@@ -7,6 +7,7 @@
 // becomes its digits, empty becomes "" and null converts to nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -55,6 +56,10 @@ class Variant {
   static Variant FromObject(ObjectRef object);
   // A string made from `text` by the system code page.
   static Variant FromText(const Text& text);
+  // `length` characters of this string from `offset`, sharing its characters
+  // rather than copying them; empty when this is no string or the range does
+  // not lie within it.
+  Variant Substring(size_t offset, size_t length) const;
 
   VariantKind Kind() const { return static_cast<VariantKind>(value_.index()); }
   bool IsEmpty() const { return Kind() == VariantKind::Empty; }
@@ -64,15 +69,27 @@ class Variant {
   int32_t Int32Value() const;
   double DoubleValue() const;
   std::u16string_view StringValue() const;
-  ObjectRef ObjectValue() const;
+  // Whether the string is known to be well-formed UTF-16: true only for one
+  // made from text, which the code-page conversion always makes well-formed.
+  // False for every other string, whatever its characters, and for non-strings.
+  bool IsKnownWellFormed() const;
+  ObjectRef ObjectValue() const&;
+  // The held object taken out of a value that is going away, without the
+  // extra reference a copy would add and drop again.
+  ObjectRef ObjectValue() &&;
 
   // Releases what the value holds and leaves it empty.
   void Clear() { value_ = std::monostate(); }
 
  private:
   struct NullValue {};
-  // Strings are never changed once made, so copies share their characters.
-  using SharedString = std::shared_ptr<const std::u16string>;
+  // Strings are never changed once made, so copies, and parts taken by
+  // Substring, share their characters with the string that owns them.
+  struct SharedString {
+    std::shared_ptr<const std::u16string> owner;
+    std::u16string_view chars;
+    bool wellFormed = false;
+  };
 
   std::variant<std::monostate, NullValue, bool, int32_t, double, SharedString, ObjectRef> value_;
 };
@@ -88,6 +105,7 @@ Text VariantToText(const Variant& value);
 double VariantToNumber(const Variant& value);
 // The object the value refers to; none for any other value.
 ObjectRef VariantToObject(const Variant& value);
+ObjectRef VariantToObject(Variant&& value);
 
 // A number truncated toward zero into the 32-bit range (NaN gives 0).
 int32_t TruncateToInt32(double value);
