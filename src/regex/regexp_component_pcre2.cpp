@@ -229,10 +229,11 @@ struct MatchList {
 
 using SharedMatches = std::shared_ptr<const MatchList>;
 
+// The sub-match collection of one match. It lives inside its match object,
+// and every reference to it holds that match, which holds the results.
 class SubMatchesObject final : public Object {
  public:
-  SubMatchesObject(SharedMatches matches, size_t match)
-      : matches_(std::move(matches)), match_(match) {}
+  SubMatchesObject(const MatchList& matches, size_t match) : matches_(matches), match_(match) {}
 
   std::optional<MemberId> FindMember(std::string_view name) const override {
     return Find(kMembers, name);
@@ -240,12 +241,12 @@ class SubMatchesObject final : public Object {
 
   Status Invoke(MemberId id, CallKind kind, std::span<const Variant> args,
                 Variant& result) override {
-    const size_t count = matches_->pairs - 1;
+    const size_t count = matches_.pairs - 1;
     if (id == kItem) {
       if (Status s = Expect(kind, args, CallKind::PropertyGet, 1); s != Status::Ok) return s;
       size_t index = 0;
       if (Status s = ItemNumber(args, count, index); s != Status::Ok) return s;
-      result = matches_->Group(match_, index + 1);
+      result = matches_.Group(match_, index + 1);
       return Status::Ok;
     }
     if (Status s = Expect(kind, args, CallKind::PropertyGet, 0); s != Status::Ok) return s;
@@ -258,13 +259,14 @@ class SubMatchesObject final : public Object {
   static constexpr MemberId kCount = 1;
   static constexpr std::array<Member, 2> kMembers = {{{"Item", kItem}, {"Count", kCount}}};
 
-  SharedMatches matches_;
+  const MatchList& matches_;
   size_t match_;
 };
 
-class MatchObject final : public Object {
+class MatchObject final : public Object, public std::enable_shared_from_this<MatchObject> {
  public:
-  MatchObject(SharedMatches matches, size_t match) : matches_(std::move(matches)), match_(match) {}
+  MatchObject(SharedMatches matches, size_t match)
+      : matches_(std::move(matches)), match_(match), subMatches_(*matches_, match) {}
 
   std::optional<MemberId> FindMember(std::string_view name) const override {
     return Find(kMembers, name);
@@ -281,8 +283,10 @@ class MatchObject final : public Object {
         result = Variant::FromInt32(static_cast<int32_t>(matches_->Offsets(match_)[0]));
         return Status::Ok;
       case kSubMatches:
-        result =
-            Variant::FromObject(ObjectRef(std::make_shared<SubMatchesObject>(matches_, match_)));
+        // A reference to the collection within, sharing the match's count:
+        // no object of its own to make for each read.
+        result = Variant::FromObject(
+            ObjectRef(std::shared_ptr<Object>(shared_from_this(), &subMatches_)));
         return Status::Ok;
       default:
         return Status::MemberNotFound;
@@ -298,6 +302,7 @@ class MatchObject final : public Object {
 
   SharedMatches matches_;
   size_t match_;
+  SubMatchesObject subMatches_;
 };
 
 class MatchCollectionObject final : public Object {
