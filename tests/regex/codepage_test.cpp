@@ -30,6 +30,13 @@ const DecodeCase kDecodeCases[] = {
     {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
     {"byte FF", "\xFF", u"\uFFFD"},
     {"two-byte code page text", "\xD6\xD0\xCE\xC4", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+    // Runs of ASCII are converted eight bytes at a time: what follows a run,
+    // and what interrupts one, must still be decoded one by one.
+    {"ill-formed after a long run", "https://x/\xFFy", u"https://x/\uFFFDy"},
+    {"sequence across a block edge",
+     "1234567\xE4\xB8\xAD"
+     "89abcdefgh",
+     u"1234567\u4E2D89abcdefgh"},
 };
 
 TEST(CodePage, DecodesUtf8AndReplacesIllFormedSequences) {
@@ -40,7 +47,8 @@ TEST(CodePage, DecodesUtf8AndReplacesIllFormedSequences) {
 }
 
 TEST(CodePage, ValidTextSurvivesTheRoundTrip) {
-  const std::string_view text = "<loc>http://例子.com/é?q=😀</loc>\r\n";
+  const std::string_view text =
+      "<loc>http://例子.com/é?q=😀</loc>\r\n<loc>https://example.com/a/b</loc>";
   EXPECT_EQ(FromWide(ToWide(text)), text);
 }
 
@@ -57,6 +65,9 @@ TEST(CodePage, EncodingGivesValidUtf8) {
       {"high surrogate at end", std::u16string_view(u"a\xD83D"), "a\xEF\xBF\xBD"},
       {"reversed pair", std::u16string_view(u"\xDE00\xD83D"), "\xEF\xBF\xBD\xEF\xBF\xBD"},
       {"stops at NUL", std::u16string_view(u"ab\0cd", 5), "ab"},
+      {"stops at NUL inside a long run", std::u16string_view(u"0123456789\0abcdefgh", 19),
+       "0123456789"},
+      {"pair after a long run", u"0123456789abcdef\U0001F600", "0123456789abcdef\xF0\x9F\x98\x80"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
