@@ -2,9 +2,7 @@
 # Builds build/sitemap-links and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 scripts/setup.sh
-generator=()
-if command -v ninja >/dev/null; then generator=(-G Ninja); fi
-cmake -S . -B build "${generator[@]}" >/dev/null
-cmake --build build -j "$(nproc)" --target sitemap-links
+build build -- sitemap-links
 exec build/sitemap-links

@@ -3,12 +3,9 @@
 # click on a small sitemap served on 127.0.0.1, with the links in the box.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 scripts/setup.sh
-
-generator=()
-if command -v ninja >/dev/null; then generator=(-G Ninja); fi
-cmake -S . -B build "${generator[@]}" >/dev/null
-cmake --build build -j "$(nproc)" --target sitemap-links app_sitemap_serve
+build build -- sitemap-links app_sitemap_serve
 
 work=$(mktemp -d)
 pids=()
@@ -30,14 +27,8 @@ cp build/sitemap-links "$work/"
   echo '</urlset>'
 } >"$work/sitemap.xml"
 
-display=":$((200 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 1 50); do
-  if xdpyinfo >/dev/null 2>&1; then break; fi
-  sleep 0.1
-done
+start_xvfb 1024x768x24
+pids+=("$xvfb_pid")
 
 mkfifo "$work/hold"
 build/app_sitemap_serve "$work/sitemap.xml" <"$work/hold" >"$work/address" &

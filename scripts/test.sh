@@ -4,33 +4,20 @@
 # Starts its own Xvfb when no display is set, for the window tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 scripts/setup.sh
-
-generator=()
-if command -v ninja >/dev/null; then generator=(-G Ninja); fi
-jobs=$(nproc)
 
 xvfb_pid=""
 cleanup() { if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi; }
 trap cleanup EXIT
-if [[ -z ${DISPLAY:-} ]]; then
-  display=":$((90 + RANDOM % 100))"
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=$display
-  for _ in $(seq 1 50); do
-    if xdpyinfo >/dev/null 2>&1; then break; fi
-    sleep 0.1
-  done
-fi
+if [[ -z ${DISPLAY:-} ]]; then start_xvfb 1280x1024x24; fi
 
 status=0
 run_config() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" "${generator[@]}" "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
-  (cd "$dir" && ctest --output-on-failure --no-tests=error -j "$jobs" --timeout 600) || status=1
+  build "$dir" "$@"
+  (cd "$dir" && ctest --output-on-failure --no-tests=error -j "$(nproc)" --timeout 600) || status=1
 }
 
 run_config build -DSL_SANITIZE=OFF
