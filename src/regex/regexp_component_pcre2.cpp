@@ -12,6 +12,7 @@
 
 #include "regex/automation.h"
 #include "regex/regexp_component.h"
+#include "text/text.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
@@ -149,19 +150,10 @@ struct Member {
   MemberId id;
 };
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
 template <size_t N>
 std::optional<MemberId> Find(const std::array<Member, N>& members, std::string_view name) {
   for (const Member& m : members) {
-    if (SameName(m.name, name)) return m.id;
+    if (EqualsIgnoringAsciiCase(m.name, name)) return m.id;
   }
   return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "regex/codepage.h"
+#include "text/text.h"
 
 namespace sl::automation {
 
@@ -65,20 +66,11 @@ std::optional<double> ParseNumber(std::u16string_view s) {
   return negative ? -value : value;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
 std::optional<bool> ParseBool(std::u16string_view s) {
   if (std::optional<std::string> ascii = Narrow(s)) {
     std::string_view word = TrimSpaces(*ascii);
-    if (EqualsIgnoringCase(word, "true")) return true;
-    if (EqualsIgnoringCase(word, "false")) return false;
+    if (EqualsIgnoringAsciiCase(word, "true")) return true;
+    if (EqualsIgnoringAsciiCase(word, "false")) return false;
   }
   if (std::optional<double> number = ParseNumber(s)) return *number != 0;
   return std::nullopt;

@@ -17,7 +17,7 @@ unsigned char At(Bytes b, size_t i) { return static_cast<unsigned char>(b[i]); }
 size_t CharWidth(Bytes b, size_t i) { return (At(b, i) >= 0x80 && i + 1 < b.size()) ? 2 : 1; }
 
 unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 0x20) : c;
+  return static_cast<unsigned char>(AsciiLower(static_cast<char>(c)));
 }
 
 // Compares sought with the bytes of b at index i; the caller makes sure they fit.

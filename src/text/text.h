@@ -162,4 +162,18 @@ ByteBuffer BytesConcat(const Parts&... parts) {
 int32_t ArrayCount(const TextArray& array);
 void ArrayAppend(TextArray& array, const Text& t);
 
+// ---- Letter case of raw bytes ----------------------------------------------
+
+// A to Z become a to z; every other byte stays, whatever the locale.
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c; }
+
+// Byte strings equal but for the letter case of A to Z.
+constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace sl

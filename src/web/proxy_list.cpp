@@ -1,5 +1,7 @@
 #include "web/proxy_list.h"
 
+#include "text/text.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -18,16 +20,6 @@ std::vector<std::string_view> SplitEntries(std::string_view list, std::string_vi
   return entries;
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
 // "*" stands for any run of bytes, also an empty one.
 bool WildcardMatch(std::string_view pattern, std::string_view text) {
   size_t p = 0;
@@ -38,7 +30,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
     if (p < pattern.size() && pattern[p] == '*') {
       starAt = p++;
       resumeAt = t;
-    } else if (p < pattern.size() && Lower(pattern[p]) == Lower(text[t])) {
+    } else if (p < pattern.size() && AsciiLower(pattern[p]) == AsciiLower(text[t])) {
       ++p;
       ++t;
     } else if (starAt != std::string_view::npos) {
@@ -73,8 +65,8 @@ std::string ProxyForAddress(std::string_view proxyList, bool secure) {
     const std::string_view scheme = entry.substr(0, equals);
     const std::string_view server = entry.substr(equals + 1);
     if (server.empty()) continue;
-    if (EqualsIgnoringCase(scheme, wanted) && forScheme.empty()) forScheme = server;
-    if (EqualsIgnoringCase(scheme, "socks") && socks.empty()) socks = server;
+    if (EqualsIgnoringAsciiCase(scheme, wanted) && forScheme.empty()) forScheme = server;
+    if (EqualsIgnoringAsciiCase(scheme, "socks") && socks.empty()) socks = server;
   }
   if (!forScheme.empty()) return AsProxyUrl(forScheme, "http");
   if (!forAll.empty()) return AsProxyUrl(forAll, "http");
@@ -84,7 +76,7 @@ std::string ProxyForAddress(std::string_view proxyList, bool secure) {
 
 bool ProxyBypassed(std::string_view bypassList, std::string_view host) {
   for (std::string_view entry : SplitEntries(bypassList, " \t;,")) {
-    if (EqualsIgnoringCase(entry, "<local>")) {
+    if (EqualsIgnoringAsciiCase(entry, "<local>")) {
       if (host.find('.') == std::string_view::npos) return true;
       continue;
     }

@@ -23,6 +23,7 @@
 #include <variant>
 #include <vector>
 
+#include "text/text.h"
 #include "web/proxy_list.h"
 #include "web/transport.h"
 #include "web/transport_timeouts.h"
@@ -55,13 +56,6 @@ using MultiPtr = std::unique_ptr<CURLM, MultiDeleter>;
 using SlistPtr = std::unique_ptr<curl_slist, SlistDeleter>;
 using SharePtr = std::unique_ptr<CURLSH, ShareDeleter>;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -85,19 +79,20 @@ bool PlausibleHost(std::string_view host) {
   if (host.front() == '[') {
     if (host.size() < 3 || host.back() != ']') return false;
     return std::all_of(host.begin() + 1, host.end() - 1, [](char c) {
-      return (c >= '0' && c <= '9') || (Lower(c) >= 'a' && Lower(c) <= 'f') || c == ':' || c == '.';
+      return (c >= '0' && c <= '9') || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f') || c == ':' ||
+             c == '.';
     });
   }
   return std::all_of(host.begin(), host.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (Lower(c) >= 'a' && Lower(c) <= 'z') || c == '-' || c == '.' ||
-           c == '_';
+    return (c >= '0' && c <= '9') || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'z') || c == '-' ||
+           c == '.' || c == '_';
   });
 }
 
 // An HTTP token: what a request line may carry as its method.
 bool PlausibleVerb(std::string_view verb) {
   return !verb.empty() && std::all_of(verb.begin(), verb.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (Lower(c) >= 'a' && Lower(c) <= 'z') ||
+    return (c >= '0' && c <= '9') || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'z') ||
            std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
   });
 }
@@ -373,9 +368,9 @@ class Request {
       if (colon == std::string_view::npos) continue;
       const std::string_view name = TrimBlanks(line.substr(0, colon));
       if (name.empty()) continue;
-      hasAccept = hasAccept || EqualsIgnoringCase(name, "Accept");
-      hasExpect = hasExpect || EqualsIgnoringCase(name, "Expect");
-      hasContentType = hasContentType || EqualsIgnoringCase(name, "Content-Type");
+      hasAccept = hasAccept || EqualsIgnoringAsciiCase(name, "Accept");
+      hasExpect = hasExpect || EqualsIgnoringAsciiCase(name, "Expect");
+      hasContentType = hasContentType || EqualsIgnoringAsciiCase(name, "Content-Type");
       // curl drops "Name:" without a value; "Name;" sends it empty.
       if (TrimBlanks(line.substr(colon + 1)).empty()) {
         lines.push_back(std::string(name) + ";");
