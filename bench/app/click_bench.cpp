@@ -18,6 +18,7 @@
 #include "app/run_directory.h"
 #include "app/window_gtk.h"
 #include "app/window_memory.h"
+#include "gtk_support.h"
 #include "sitemap_server.h"
 #include "test_support.h"
 
@@ -38,15 +39,6 @@ double TimeIt(const std::function<void()>& work) {
   return Seconds(Clock::now() - start);
 }
 
-bool PumpUntil(const std::function<bool()>& done, double limitSeconds) {
-  const auto deadline = Clock::now() + std::chrono::duration<double>(limitSeconds);
-  while (!done()) {
-    if (Clock::now() >= deadline) return false;
-    if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(1000);
-  }
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,11 +48,12 @@ int main(int argc, char** argv) {
   sl::test::TempDir dir;
   sl::FixRunDirectory(sl::Text(dir.Str()));
   sl::test::SitemapServer server;
-  server.Serve("/sitemap.xml", sl::test::MakeSitemap(kAddresses));
+  const std::string sitemap = sl::test::MakeSitemap(kAddresses);
+  server.Serve("/sitemap.xml", sitemap);
   const std::string url = server.Url("/sitemap.xml");
   const std::string urlTxt = dir.File("url.txt");
   std::printf("sitemap: %d addresses, %zu bytes, %d runs each (median)\n", kAddresses,
-              sl::test::MakeSitemap(kAddresses).size(), runs);
+              sitemap.size(), runs);
 
   const std::string pipeline = "curl -s '" + url + "' | grep -oiP '<loc>\\K.*?(?=</loc>)' > '" +
                                dir.File("pipeline.txt") + "'";
@@ -104,8 +97,8 @@ int main(int argc, char** argv) {
           sl::TheMainWindowDesign(),
           {.created = &sl::OnMainWindowCreated, .extractClicked = &sl::OnExtractClicked}, error);
       sl::GtkMainWindow& window = *windows.Window();
-      PumpUntil([&] { return gtk_widget_get_mapped(window.Toplevel()); }, 10);
-      PumpUntil([] { return false; }, 0.1);
+      sl::test::PumpUntil([&] { return gtk_widget_get_mapped(window.Toplevel()); });
+      sl::test::Pump(std::chrono::milliseconds(100));
       gtk_entry_set_text(GTK_ENTRY(window.Widget(sl::ControlId::编辑框_地图)), url.c_str());
       gtkTimes.push_back(
           TimeIt([&] { gtk_button_clicked(GTK_BUTTON(window.Widget(sl::ControlId::按钮1))); }));
@@ -115,14 +108,14 @@ int main(int argc, char** argv) {
       GtkAdjustment* v = gtk_scrolled_window_get_vadjustment(
           GTK_SCROLLED_WINDOW(window.Placed(sl::ControlId::编辑框_链接)));
       settleTimes.push_back(TimeIt([&] {
-        PumpUntil(
+        sl::test::PumpUntil(
             [&] {
               return gtk_adjustment_get_upper(v) > kAddresses &&
                      gtk_adjustment_get_value(v) + gtk_adjustment_get_page_size(v) >=
                          gtk_adjustment_get_upper(v) - 1 &&
                      !g_main_context_pending(nullptr);
             },
-            120);
+            std::chrono::seconds(120));
       }));
     }
     const double gtk = Median(gtkTimes);

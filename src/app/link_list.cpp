@@ -35,9 +35,10 @@ void SaveLinkList(MainWindow& window) {
     Text trimmed = TrimmedLinkText(content);
     data = TextToBytes(trimmed);
   }
-  SaveResult = WriteWholeFile(LinkListPath(), data);
+  const Text path = LinkListPath();
+  SaveResult = WriteWholeFile(path, data);
   if (!SaveResult) return;
-  window.SetCaption(ControlId::标签4, TextConcat("写出文件成功：", LinkListPath()));
+  window.SetCaption(ControlId::标签4, TextConcat("写出文件成功：", path));
 }
 
 }  // namespace sl

@@ -1,9 +1,9 @@
 #include "app/window_gtk.h"
 
-#include <cstring>
 #include <memory>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace sl {
 
@@ -345,8 +345,11 @@ void GtkMainWindow::RaiseCreated() {
 void GtkMainWindow::Show() { gtk_widget_show(toplevel_.Get()); }
 
 void GtkMainWindow::MoveFocus(bool backward) {
-  const std::array order{Widget(ControlId::编辑框_链接), Widget(ControlId::编辑框_地图),
-                         Widget(ControlId::按钮1)};
+  // The tab stops of the design, in the order of its controls.
+  std::vector<GtkWidget*> order;
+  for (const ControlState& state : controls_) {
+    if (state.design->tabStop) order.push_back(state.widget);
+  }
   GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(toplevel_.Get()));
   size_t next = backward ? order.size() - 1 : 0;
   for (size_t i = 0; i < order.size(); ++i) {

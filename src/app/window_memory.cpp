@@ -8,7 +8,6 @@ MemoryMainWindow::MemoryMainWindow(const MainWindowDesign& design, MainWindowEve
     : events_(std::move(events)) {
   for (const ControlDesign& d : design.controls) {
     Control& c = Get(d.id);
-    c.kind = d.kind;
     c.content = d.kind == ControlKind::kHyperlink ? d.target : d.text;
     c.scrollBarMode = d.scrollBarMode;
   }
@@ -58,7 +57,6 @@ bool MemoryWindowSystem::LoadMainWindow(const MainWindowDesign& design, MainWind
   window_ = std::make_unique<MemoryMainWindow>(design, std::move(events));
   window_->RaiseCreated();
   window_->Show();
-  loaded = true;
   return true;
 }
 

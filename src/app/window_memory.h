@@ -30,7 +30,6 @@ class MemoryMainWindow final : public MainWindow {
   int32_t ScrollBarMode(ControlId id) const { return Get(id).scrollBarMode; }
   // Bumped by every change of scroll bars, so that a repeated mode can be seen to change nothing.
   int ScrollBarChanges(ControlId id) const { return Get(id).scrollBarChanges; }
-  size_t Caret(ControlId id) const { return Get(id).caret; }
   int AppendCount(ControlId id) const { return Get(id).appendCount; }
   bool Visible() const { return visible_; }
   void Show() { visible_ = true; }
@@ -38,7 +37,6 @@ class MemoryMainWindow final : public MainWindow {
 
  private:
   struct Control {
-    ControlKind kind = ControlKind::kLabel;
     std::string content;
     size_t caret = 0;
     int32_t scrollBarMode = 0;
@@ -67,7 +65,6 @@ class MemoryWindowSystem final : public WindowSystem {
   std::vector<Step> script;
   // Alive between loading and the end of the loop.
   MemoryMainWindow* Window() { return window_.get(); }
-  bool loaded = false;
 
  private:
   std::unique_ptr<MemoryMainWindow> window_;

@@ -16,6 +16,9 @@
 
 namespace sl::automation {
 
+// The regular-expression component the matcher creates by name.
+inline constexpr std::string_view kRegExpProgId = "VBScript.RegExp";
+
 // The outcome of a call. Callers of the name-based helpers below never see
 // it: a failed call simply yields the empty value of its kind.
 enum class Status {

@@ -8,6 +8,9 @@
 
 namespace sl::codepage {
 
+constexpr bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
 // The bytes of `bytes` as UTF-16. A byte sequence that is no character of
 // the code page becomes U+FFFD.
 std::u16string ToWide(std::string_view bytes);

@@ -65,9 +65,6 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
 // Text is mostly ASCII, which both directions copy eight units at a time: a
 // block is taken only when every unit in it is plain ASCII, and each of its
 // units then maps to exactly one unit on the other side. The tests look at

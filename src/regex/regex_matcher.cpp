@@ -3,7 +3,6 @@
 #include <array>
 
 #include "regex/automation.h"
-#include "regex/regexp_component.h"
 
 namespace sl {
 

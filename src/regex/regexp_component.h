@@ -15,11 +15,9 @@
 
 #include <string_view>
 
-#include "regex/variant.h"
+#include "regex/automation.h"
 
 namespace sl::automation {
-
-inline constexpr std::string_view kRegExpProgId = "VBScript.RegExp";
 
 // A new component: empty pattern, every switch off.
 ObjectRef CreateRegExpComponent();

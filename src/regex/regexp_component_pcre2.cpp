@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "regex/automation.h"
+#include "regex/codepage.h"
 #include "regex/regexp_component.h"
 #include "text/text.h"
 
@@ -20,6 +21,9 @@
 namespace sl::automation {
 
 namespace {
+
+using codepage::IsHighSurrogate;
+using codepage::IsLowSurrogate;
 
 // ---- Engine handles ----------------------------------------------------------
 
@@ -51,9 +55,6 @@ constexpr size_t kJitStackStart = 32 * 1024;
 constexpr size_t kJitStackMax = 8 * 1024 * 1024;
 
 PCRE2_SPTR Units(std::u16string_view s) { return reinterpret_cast<PCRE2_SPTR>(s.data()); }
-
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // UTF mode needs well-formed UTF-16. Checking it here once lets every match
 // call skip the engine's own check, which would scan the rest of the subject

@@ -308,7 +308,10 @@ Text TextConcatParts(std::initializer_list<std::string_view> parts) {
 
 ByteBuffer TextToBytes(const Text& t) { return ByteBuffer(t.View().data(), t.View().size()); }
 
-Text BytesToText(const ByteBuffer& b) { return Text::Result(std::string(Text(b.View()).View())); }
+Text BytesToText(const ByteBuffer& b) {
+  std::string_view bytes = b.View();
+  return Text::Result(std::string(bytes.substr(0, bytes.find('\0'))));
+}
 
 int32_t BytesLength(const ByteBuffer& b) { return b.Length(); }
 

@@ -41,6 +41,8 @@ inline constexpr uint32_t kSecurityIgnoreCertCnInvalid = 0x1000;
 inline constexpr uint32_t kSecurityIgnoreCertDateInvalid = 0x2000;
 inline constexpr uint32_t kSecurityIgnoreRedirectToHttps = 0x4000;
 inline constexpr uint32_t kSecurityIgnoreRedirectToHttp = 0x8000;
+// A further bit the request always sets; the transport gives it no meaning.
+inline constexpr uint32_t kSecurityFlag10000 = 0x10000;
 
 // QueryInfo: the status line and header lines of the response, each ended by
 // "\r\n", then an empty line, then a zero byte.

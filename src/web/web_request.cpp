@@ -19,7 +19,10 @@ namespace {
 constexpr std::array<const char*, 8> kMethodNames = {"GET",     "POST",   "HEAD",  "PUT",
                                                      "OPTIONS", "DELETE", "TRACE", "CONNECT"};
 constexpr const char* kHttpVersion = "HTTP/1.1";
-constexpr uint32_t kSecurityFlags = 0x1F380;
+constexpr uint32_t kSecurityFlags =
+    kSecurityIgnoreRevocation | kSecurityIgnoreUnknownCa | kSecurityIgnoreWrongUsage |
+    kSecurityIgnoreCertCnInvalid | kSecurityIgnoreCertDateInvalid | kSecurityIgnoreRedirectToHttps |
+    kSecurityIgnoreRedirectToHttp | kSecurityFlag10000;
 constexpr int32_t kRawHeaderBufferLength = 5000;
 
 // Empty texts travel to the transport as null pointers.
@@ -114,8 +117,7 @@ ByteBuffer WebRequest(const Text& address, WebRequestOptions& options, Transport
                                        kHttpVersion, nullptr, nullptr, flags, 0));
   if (request.IsNull()) return ByteBuffer();
 
-  const uint32_t securityFlags = kSecurityFlags;
-  transport.SetOption(request.Get(), kOptionSecurityFlags, &securityFlags, sizeof securityFlags);
+  transport.SetOption(request.Get(), kOptionSecurityFlags, &kSecurityFlags, sizeof kSecurityFlags);
 
   headers = CompleteRequestHeaders(headers, address, methodIndex, cookies, completeHeaders);
   options.headers = headers;
@@ -124,7 +126,7 @@ ByteBuffer WebRequest(const Text& address, WebRequestOptions& options, Transport
   if (methodIndex == 0) {
     transport.SendRequest(request.Get(), headers.CStr(), headerLength, nullptr, 0);
   } else {
-    if (BytesLength(options.postBytes.value_or(ByteBuffer())) == 0) {
+    if (!options.postBytes || BytesLength(*options.postBytes) == 0) {
       options.postBytes = TextToBytes(postText);
     }
     const ByteBuffer& postBytes = *options.postBytes;
