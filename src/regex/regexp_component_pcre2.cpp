@@ -202,6 +202,26 @@ Status ItemNumber(std::span<const Variant> args, size_t count, size_t& index) {
   return Status::Ok;
 }
 
+// The two members of every collection: "Item"(0-based number) and "Count".
+constexpr MemberId kItem = 0;
+constexpr MemberId kCount = 1;
+constexpr std::array<Member, 2> kCollectionMembers = {{{"Item", kItem}, {"Count", kCount}}};
+
+template <typename ItemAt>
+Status InvokeCollection(MemberId id, CallKind kind, std::span<const Variant> args, size_t count,
+                        ItemAt itemAt, Variant& result) {
+  if (id == kItem) {
+    if (Status s = Expect(kind, args, CallKind::PropertyGet, 1); s != Status::Ok) return s;
+    size_t index = 0;
+    if (Status s = ItemNumber(args, count, index); s != Status::Ok) return s;
+    result = itemAt(index);
+    return Status::Ok;
+  }
+  if (Status s = Expect(kind, args, CallKind::PropertyGet, 0); s != Status::Ok) return s;
+  result = Variant::FromInt32(static_cast<int32_t>(count));
+  return Status::Ok;
+}
+
 // ---- The results of a run ------------------------------------------------------
 
 // The subject of an "Execute" and the group offsets of all its matches.
@@ -229,29 +249,17 @@ class SubMatchesObject final : public Object {
   SubMatchesObject(const MatchList& matches, size_t match) : matches_(matches), match_(match) {}
 
   std::optional<MemberId> FindMember(std::string_view name) const override {
-    return Find(kMembers, name);
+    return Find(kCollectionMembers, name);
   }
 
   Status Invoke(MemberId id, CallKind kind, std::span<const Variant> args,
                 Variant& result) override {
-    const size_t count = matches_.pairs - 1;
-    if (id == kItem) {
-      if (Status s = Expect(kind, args, CallKind::PropertyGet, 1); s != Status::Ok) return s;
-      size_t index = 0;
-      if (Status s = ItemNumber(args, count, index); s != Status::Ok) return s;
-      result = matches_.Group(match_, index + 1);
-      return Status::Ok;
-    }
-    if (Status s = Expect(kind, args, CallKind::PropertyGet, 0); s != Status::Ok) return s;
-    result = Variant::FromInt32(static_cast<int32_t>(count));
-    return Status::Ok;
+    return InvokeCollection(
+        id, kind, args, matches_.pairs - 1,
+        [&](size_t index) { return matches_.Group(match_, index + 1); }, result);
   }
 
  private:
-  static constexpr MemberId kItem = 0;
-  static constexpr MemberId kCount = 1;
-  static constexpr std::array<Member, 2> kMembers = {{{"Item", kItem}, {"Count", kCount}}};
-
   const MatchList& matches_;
   size_t match_;
 };
@@ -303,28 +311,20 @@ class MatchCollectionObject final : public Object {
   explicit MatchCollectionObject(SharedMatches matches) : matches_(std::move(matches)) {}
 
   std::optional<MemberId> FindMember(std::string_view name) const override {
-    return Find(kMembers, name);
+    return Find(kCollectionMembers, name);
   }
 
   Status Invoke(MemberId id, CallKind kind, std::span<const Variant> args,
                 Variant& result) override {
-    if (id == kItem) {
-      if (Status s = Expect(kind, args, CallKind::PropertyGet, 1); s != Status::Ok) return s;
-      size_t index = 0;
-      if (Status s = ItemNumber(args, matches_->Count(), index); s != Status::Ok) return s;
-      result = Variant::FromObject(ObjectRef(std::make_shared<MatchObject>(matches_, index)));
-      return Status::Ok;
-    }
-    if (Status s = Expect(kind, args, CallKind::PropertyGet, 0); s != Status::Ok) return s;
-    result = Variant::FromInt32(static_cast<int32_t>(matches_->Count()));
-    return Status::Ok;
+    return InvokeCollection(
+        id, kind, args, matches_->Count(),
+        [&](size_t index) {
+          return Variant::FromObject(ObjectRef(std::make_shared<MatchObject>(matches_, index)));
+        },
+        result);
   }
 
  private:
-  static constexpr MemberId kItem = 0;
-  static constexpr MemberId kCount = 1;
-  static constexpr std::array<Member, 2> kMembers = {{{"Item", kItem}, {"Count", kCount}}};
-
   SharedMatches matches_;
 };
 
