@@ -11,8 +11,6 @@
 namespace sl {
 namespace {
 
-std::string S(const Text& t) { return std::string(t.View()); }
-
 struct MergeCase {
   const char* sent;
   const char* received;

@@ -11,8 +11,6 @@
 namespace sl {
 namespace {
 
-std::string S(const Text& t) { return std::string(t.View()); }
-
 TEST(CapitalizeFirstTest, UpperCasesOnlyAnAsciiFirstByte) {
   EXPECT_EQ(S(CapitalizeFirst("abc")), "Abc");
   EXPECT_EQ(S(CapitalizeFirst("aBC")), "ABC");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "loopback_server.h"
+#include "printing.h"
 #include "web/headers.h"
 #include "web/transport_timeouts.h"
 #include "web/web_request.h"
@@ -19,9 +20,6 @@ using namespace std::chrono_literals;
 using testing_web::ReceivedRequest;
 using testing_web::RecordingServer;
 using testing_web::ScriptedServer;
-
-std::string S(const Text& t) { return std::string(t.View()); }
-std::string S(const ByteBuffer& b) { return std::string(b.View()); }
 
 // Bytes of every value, zero among them, in no simple pattern.
 std::string MixedBytes(size_t size) {

@@ -1,4 +1,5 @@
-// Readable test-case names: texts with their control bytes written as escapes.
+// Readable test output: texts and buffers as strings, and test-case names
+// with their control bytes written as escapes.
 #pragma once
 
 #include <cstdio>
@@ -6,7 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "text/text.h"
+
 namespace sl {
+
+inline std::string S(const Text& t) { return std::string(t.View()); }
+inline std::string S(const ByteBuffer& b) { return std::string(b.View()); }
 
 inline std::string Shown(std::string_view text) {
   std::string shown = "\"";

@@ -18,9 +18,6 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-std::string S(const Text& t) { return std::string(t.View()); }
-std::string S(const ByteBuffer& b) { return std::string(b.View()); }
-
 constexpr uint32_t kBaseFlags = 0x80000000 | 0x10;
 
 constexpr const char* kRaw =
